@@ -94,6 +94,9 @@ void ComputeLaunchAndCumulative(const float* level, const float* distance, Trace
             e0.cumulativeLoss = 0;
             e1.cumulativeLoss = -f.slope * distance[e1.markers[0]];
             e1.attenuation = -f.slope;
+            // Keep the event's level consistent with its cumulative loss; otherwise it would
+            // stay at whatever the reader or an earlier edit left there.
+            e1.level = e0.level - e1.cumulativeLoss;
             loopStart = 2;
         } else {
             const int m3 = e0.markers[2], m4 = e0.markers[3];

@@ -58,14 +58,17 @@ struct Planned {
     double alphaBefore; // dB/km of the fibre leading to this event
 };
 
+struct Planner;
+
 struct Preset {
     const char* name;
     int points;
     float rangeKm;
     int pulseNs;
     int wavelengthNm;
-    float ior;            // chosen so that ior x 100000 is an integer from above in float
-    float backscatterDb;  // one decimal, exact in the file's tenths
+    float ior;            // as a float, x 100000 lands on or just above a whole number, so
+                          // the stored group index is the same whether truncated or rounded
+    float backscatterDb;  // likewise on or just above its tenth
     float noiseFloorDb;
     int averagingS;
     double launchDb;      // backscatter level at the start of the fibre
@@ -77,49 +80,71 @@ struct Preset {
     const char* origLocation;
     const char* termLocation;
     const char* cableCode;
-    void (*plan)(const Preset&, Rng&, std::vector<Planned>&);
+    void (*plan)(Planner&);
 };
 
 double sectionAlpha(const Preset& p, Rng& rng) {
     return std::clamp(p.alpha * (1.0 + 0.012 * rng.normal()), p.alphaMin, p.alphaMax);
 }
 
-Planned splice(const Preset& p, Rng& rng, double km, double loss) {
-    return {Kind::Splice, km, std::clamp(loss, 0.02, 0.3), 0, sectionAlpha(p, rng)};
-}
-Planned connector(const Preset& p, Rng& rng, double km, double loss, double refl) {
-    return {Kind::Connector, km, std::clamp(loss, 0.2, 0.6), std::clamp(refl, -55.0, -40.0), sectionAlpha(p, rng)};
-}
-Planned gainer(const Preset& p, Rng& rng, double km, double gain) {
-    return {Kind::Gainer, km, -std::clamp(gain, 0.05, 0.2), 0, sectionAlpha(p, rng)};
-}
+// Every draw is a statement of its own: the order in which function arguments are
+// evaluated differs between compilers, and with it the trace.
+struct Planner {
+    const Preset& preset;
+    Rng& rng;
+    std::vector<Planned>& out;
+
+    double near(double km, double spread) { return km + rng.between(-spread, spread); }
+    double vary(double value) { return value * rng.between(0.85, 1.15); }
+    void add(Kind kind, double km, double loss, double reflDb) {
+        const double alpha = sectionAlpha(preset, rng);
+        out.push_back({kind, km, loss, reflDb, alpha});
+    }
+    void splice(double km, double loss) { add(Kind::Splice, km, std::clamp(loss, 0.02, 0.3), 0); }
+    void gainer(double km, double gain) { add(Kind::Gainer, km, -std::clamp(gain, 0.05, 0.2), 0); }
+    void connector(double km, double loss, double nominalReflDb) {
+        const double refl = std::clamp(nominalReflDb + rng.between(-1.5, 1.5), -55.0, -40.0);
+        add(Kind::Connector, km, std::clamp(loss, 0.2, 0.6), refl);
+    }
+};
 
 // Nominal layouts; the seed moves every event a little and varies its values.
-void planShort(const Preset& p, Rng& r, std::vector<Planned>& out) {
-    out.push_back(connector(p, r, 0.62 + r.between(-0.01, 0.01), 0.35 * r.between(0.85, 1.15), -48 + r.between(-1.5, 1.5)));
-    out.push_back(splice(p, r, 1.34 + r.between(-0.01, 0.01), 0.09 * r.between(0.85, 1.15)));
-    out.push_back(connector(p, r, 2.07 + r.between(-0.01, 0.01), 0.42 * r.between(0.85, 1.15), -44 + r.between(-1.5, 1.5)));
+void planShort(Planner& p) {
+    double km = p.near(0.62, 0.01);
+    p.connector(km, p.vary(0.35), -48);
+    km = p.near(1.34, 0.01);
+    p.splice(km, p.vary(0.09));
+    km = p.near(2.07, 0.01);
+    p.connector(km, p.vary(0.42), -44);
 }
 
-void planDemo(const Preset& p, Rng& r, std::vector<Planned>& out) {
-    auto at = [&r](double km) { return km + r.between(-0.1, 0.1); };
-    auto vary = [&r](double v) { return v * r.between(0.85, 1.15); };
-    out.push_back(splice(p, r, at(2.9), vary(0.08)));
-    out.push_back(splice(p, r, at(6.4), vary(0.12)));
-    out.push_back(connector(p, r, at(9.8), vary(0.38), -47 + r.between(-1.5, 1.5)));
-    out.push_back(gainer(p, r, at(13.6), vary(0.09)));
-    out.push_back(splice(p, r, at(17.2), vary(0.07)));
-    out.push_back(splice(p, r, at(20.9), vary(0.14)));
+void planDemo(Planner& p) {
+    struct Nominal {
+        Kind kind;
+        double km, loss, reflDb;
+    };
+    static constexpr Nominal layout[] = {
+        {Kind::Splice, 2.9, 0.08, 0},   {Kind::Splice, 6.4, 0.12, 0}, {Kind::Connector, 9.8, 0.38, -47},
+        {Kind::Gainer, 13.6, 0.09, 0},  {Kind::Splice, 17.2, 0.07, 0}, {Kind::Splice, 20.9, 0.14, 0},
+    };
+    for (const Nominal& e : layout) {
+        const double km = p.near(e.km, 0.1);
+        const double loss = p.vary(e.loss);
+        if (e.kind == Kind::Connector) p.connector(km, loss, e.reflDb);
+        else if (e.kind == Kind::Gainer) p.gainer(km, loss);
+        else p.splice(km, loss);
+    }
 }
 
 // A patch cord at the exchange, 4 km cable drums spliced together, a patch panel halfway.
-void planLonghaul(const Preset& p, Rng& r, std::vector<Planned>& out) {
-    out.push_back(connector(p, r, 2.0 + r.between(-0.05, 0.05), 0.35 * r.between(0.85, 1.15), -50 + r.between(-1.5, 1.5)));
+void planLonghaul(Planner& p) {
+    const double first = p.near(2.0, 0.05);
+    p.connector(first, p.vary(0.35), -50);
     for (int k = 1; k <= 27; ++k) {
-        const double km = 4.0 * k + r.between(-0.25, 0.25);
-        if (k == 13) out.push_back(connector(p, r, km, 0.45 * r.between(0.85, 1.15), -46 + r.between(-1.5, 1.5)));
-        else if (k == 19) out.push_back(gainer(p, r, km, r.between(0.06, 0.15)));
-        else out.push_back(splice(p, r, km, r.between(0.06, 0.2)));
+        const double km = p.near(4.0 * k, 0.25);
+        if (k == 13) p.connector(km, p.vary(0.45), -46);
+        else if (k == 19) p.gainer(km, p.rng.between(0.06, 0.15));
+        else p.splice(km, p.rng.between(0.06, 0.2));
     }
 }
 
@@ -140,7 +165,7 @@ void copyText(char (&dst)[N], const char* src) {
 }
 
 // Values the file keeps in 0.001 dB, taken as they read back.
-float milli(double x) { return float(std::round(x * 1000.0) / 1000.0); }
+float milli(double x) { return float(std::lround(x * 1000.0)) / 1000.0f; }
 
 struct Placed {
     int type;
@@ -217,7 +242,8 @@ SynthResult synthesizeTrace(const SynthOptions& options, TraceSlot& slot) {
     Rng planRng(options.seed ^ (0x9E3779B97F4A7C15ull * (presetIndex + 1)));
     Rng noiseRng(options.seed ^ (0xD1B54A32D192ED03ull * (presetIndex + 1)));
     std::vector<Planned> plan;
-    pr->plan(*pr, planRng, plan);
+    Planner planner{*pr, planRng, plan};
+    pr->plan(planner);
     const double fibreKm = pr->fibreKm + planRng.between(-pr->fibreJitterKm, pr->fibreJitterKm);
     const double endAlpha = sectionAlpha(*pr, planRng);
     const double launchReflDb = std::round((pr->launchReflDb + planRng.between(-1.0, 1.0)) * 10.0) / 10.0;
@@ -322,8 +348,8 @@ SynthResult synthesizeTrace(const SynthOptions& options, TraceSlot& slot) {
         if (k == last) deadZone = W + int(std::ceil(tau * std::log(std::max(1.0, base * (1.0 + x.ratio) / floorPower))));
         else if (x.type == kEventNonReflective) deadZone = W + int(std::ceil(5.0 * tau));
         else deadZone = W + int(std::ceil(tau * std::log(std::max(x.ratio, 1.0) / 0.002)));
-        const int limit = k == last ? n - 1 : ev[size_t(k + 1)].p;
-        x.m[1] = x.p;
+        const int limit = k == last ? n - 1 : ev[size_t(k + 1)].p - 1;
+        x.m[1] = std::max(x.p - 1, 0);  // the last point before the event shows
         x.m[2] = std::min(x.p + deadZone, limit);
         if (x.type != kEventNonReflective) {
             const int to = std::min(n - 1, x.p + W + int(std::ceil(2.0 * tau)));
@@ -336,7 +362,7 @@ SynthResult synthesizeTrace(const SynthOptions& options, TraceSlot& slot) {
     for (int k = 0; k <= last; ++k) {
         Placed& x = ev[size_t(k)];
         if (k == 0) x.m[0] = 0;
-        else x.m[0] = std::max(x.p - fitLength, (ev[size_t(k - 1)].m[2] + x.p) / 2);
+        else x.m[0] = std::min(std::max(x.p - fitLength, (ev[size_t(k - 1)].m[2] + x.p) / 2), x.m[1]);
         if (k == last) x.m[3] = std::min(n - 1, x.m[2] + fitLength);
         else x.m[3] = std::min(x.m[2] + fitLength, (x.m[2] + ev[size_t(k + 1)].p) / 2);
     }
@@ -360,8 +386,9 @@ SynthResult synthesizeTrace(const SynthOptions& options, TraceSlot& slot) {
         t.pointIndex = x.p;
         t.time = std::max(0, pointToFileTime(x.p, T));  // never before the first point
         t.distanceKm = float(t.time * C);
-        t.level = k == 0 ? level0 : milli(x.shown);
-        t.cumulativeLoss = k == 0 ? 0.0f : milli(double(level0) - double(t.level));
+        // Stored as the launch level and the cumulative loss, so the level reads back from those.
+        t.cumulativeLoss = k == 0 ? 0.0f : milli(double(level0) - x.shown);
+        t.level = level0 - t.cumulativeLoss;
         t.loss = milli(x.loss);
         t.reflectance = x.type == kEventNonReflective ? 0.0f : milli(x.reflDb);
         t.attenuation = milli(x.alphaBefore);

@@ -132,6 +132,9 @@ TEST(ComputeLaunchAndCumulative, CloseSecondEventFitsFromPastTheLaunchDeadZone)
     EXPECT_EQ(ev[0].cumulativeLoss, 0.0f);
     EXPECT_NEAR(ev[1].attenuation, -s, 1e-4);
     EXPECT_NEAR(ev[1].cumulativeLoss, -s * t.distance[250], 1e-4);
+    ev[1].level = 99.0f;  // what an earlier edit may have left there
+    ComputeLaunchAndCumulative(t.L(), t.D(), ev, 2, 1550);
+    EXPECT_FLOAT_EQ(ev[1].level, ev[0].level - ev[1].cumulativeLoss);
     const int markers[5] = {0, 0, 0, 20, 20};
     for (int i = 0; i < 5; ++i)
         EXPECT_EQ(ev[0].markers[i], markers[i]) << "stored markers stay as they were";

@@ -169,7 +169,7 @@ TEST(QuarterSlope, EachQuarterStartsAtItsOwnBoundary)
     // second quarter only, fibre B on the odd points of the second half; everything else is
     // far above the vote grid. A single stride from 0 would see only A.
     const int last = 6010;
-    Trace t = StraightLine(last + 1, 0.002f, 40.0f, 0.0f);
+    Trace t = StraightLine(last + 1, 0.01f, 40.0f, 0.0f);
     for (int i = 1502; i < 3005; i += 2)
         t.level[i] = -3.05f - 0.2f * t.distance[i];
     for (int i = 3005; i < last; i += 2)
