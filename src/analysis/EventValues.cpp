@@ -69,7 +69,7 @@ void EstimateEventLosses(const float* level, const float* distance, TraceEvent* 
 }
 
 void ComputeLaunchAndCumulative(const float* level, const float* distance, TraceEvent* events,
-                                int count, int wavelengthNm)
+                                int count, int wavelengthNm, int storedBelow)
 {
     if (count <= 0)
         return;
@@ -116,7 +116,7 @@ void ComputeLaunchAndCumulative(const float* level, const float* distance, Trace
     e0.loss = 0;
     const float launch = e0.level;
 
-    for (int i = loopStart; i < count; ++i) {
+    for (int i = std::max(loopStart, storedBelow); i < count; ++i) {
         TraceEvent& ev = events[i];
         const int m1 = ev.markers[0], m2 = ev.markers[1];
         float l = 0;

@@ -9,9 +9,11 @@ namespace fv {
 // Sets `loss` of events 1..count-1 from lines fitted before and after each event.
 void EstimateEventLosses(const float* level, const float* distance, TraceEvent* events, int count,
                          float slopeK, int wavelengthNm);
-// Sets event 0's level, every event's cumulativeLoss and the later events' level.
+// Sets event 0's level, every event's cumulativeLoss and the later events' level. Events
+// below `storedBelow` (past the launch) are left alone: the caller has their values stored
+// and puts those in their place.
 void ComputeLaunchAndCumulative(const float* level, const float* distance, TraceEvent* events,
-                                int count, int wavelengthNm);
+                                int count, int wavelengthNm, int storedBelow = 0);
 // ComputeLaunchAndCumulative, then event 0 at distance 0 and the attenuations.
 void ComputeEventValues(const float* level, const float* distance, TraceEvent* events, int count,
                         int wavelengthNm);

@@ -129,7 +129,10 @@ bool writeProfileString(const std::string& file, std::string_view section, std::
     if (!done) {
         if (sectionLine < 0) {
             if (!lines.empty() && !trim(lines.back()).empty()) lines.emplace_back();
-            lines.push_back("[" + std::string(section) + "]");
+            std::string header;
+            header.reserve(section.size() + 2);
+            header.append(1, '[').append(section).append(1, ']');
+            lines.push_back(std::move(header));
             lines.push_back(entry);
         } else {
             lines.insert(lines.begin() + lastInSection + 1, entry);

@@ -159,6 +159,12 @@ constexpr TextEntry kTexts[] = {
     /* 146 */ {"数据点应该在前后事件之间", "Point should be located between the Previous Event and Next Event"},
     /* 147 */ {"不是SOR 文件", "Not SOR file"},
     /* 148 */ {"最多打开10个文件! 请关闭部分文件", " Max Open 10 files !, Please Close some files"},
+    /* 149 */ {"文件已修改，是否保存修改?", "The file was modified. Save the changes?"},
+    /* 150 */ {"保存文件失败", "Save failed"},
+    /* 151 */ {"文件内容超出程序可保存范围，保存将丢失部分内容，继续吗?",
+                "The file holds more than can be kept; saving loses that part. Save anyway?"},
+    /* 152 */ {"选择的文件超过1000个，只打开前1000个", "More than 1000 files selected; only the first 1000 are opened"},
+    /* 153 */ {"文件名太长，未打开:", "File names too long, not opened:"},
 };
 
 static_assert(sizeof(kTexts) / sizeof(kTexts[0]) == kTextCount, "one entry per TextId");

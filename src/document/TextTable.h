@@ -5,9 +5,9 @@
 namespace fv {
 
 using TextId = int;
-inline constexpr int kTextCount = 149;
+inline constexpr int kTextCount = 154;
 
-// The Chinese (shown) text of entry id, UTF-8, zero-terminated. id must be 0..148.
+// The Chinese (shown) text of entry id, UTF-8, zero-terminated; "" outside 0..kTextCount-1.
 const char* textOf(TextId id);
 // The English text of entry id.
 const char* englishTextOf(TextId id);

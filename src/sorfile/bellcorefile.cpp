@@ -5,6 +5,7 @@
 #include "sorfile/RangeFormat.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -455,12 +456,31 @@ void encodeLnkParams(ByteWriter& w) {
 }
 
 // |level| in 0.001 dB, rounded half up by the next decimal (toMilli of a non-negative
-// value) and saturated to the 16-bit field.
+// value) and saturated to the 16-bit field; NaN gives 0. Written without branches so that
+// the data points, the bulk of a file, encode a vector at a time.
 inline uint16_t levelToMilli(float level) {
-    const double a = std::fabs(double(level));
-    if (!(a < 65.5355)) return std::isnan(a) ? 0 : 65535;
-    const int32_t t = int32_t(a * 10000.0);
-    return uint16_t((t + 5) / 10);
+    // On the bits of |level|: positive floats order like integers, so the clamp and the
+    // test for infinity and NaN need no floating-point comparison (which would keep the
+    // compiler from vectorising the loop).
+    constexpr uint32_t kLargest = std::bit_cast<uint32_t>(65.5354f);  // the largest that reads 65535
+    constexpr uint32_t kInfinity = 0x7f800000u;
+    uint32_t b = std::bit_cast<uint32_t>(level) & 0x7fffffffu;
+    b &= 0u - uint32_t(b < kInfinity);  // infinity and NaN write 0
+    b = std::min(b, kLargest);
+    const float t = float(int32_t(std::bit_cast<float>(b) * 10000.0f));
+    // (t + 5) / 10 in whole numbers: 0.1f lies slightly above a tenth, so a multiple of ten
+    // never falls short of its quotient, and the excess stays far below one.
+    return uint16_t(int32_t((t + 5.0f) * 0.1f));
+}
+
+// The data points' bytes. The output is bytes, which may alias anything; saying that it does
+// not lets the loop run a vector at a time.
+void levelsToMilli(const float* __restrict level, uint8_t* __restrict out, int n) {
+    for (int i = 0; i < n; ++i) {
+        const uint16_t v = levelToMilli(level[i]);
+        out[2 * i] = uint8_t(v);
+        out[2 * i + 1] = uint8_t(v >> 8);
+    }
 }
 
 void encodeDataPts(ByteWriter& w, const TraceSlot& s, std::span<uint8_t> out) {
@@ -473,12 +493,7 @@ void encodeDataPts(ByteWriter& w, const TraceSlot& s, std::span<uint8_t> out) {
     const size_t at = w.position();
     w.fixed("", size_t(n) * 2);  // reserves the room, or fails
     if (w.failed()) return;
-    uint8_t* p = out.data() + at;
-    for (int i = 0; i < n; ++i) {
-        const uint16_t v = levelToMilli(s.level[i]);
-        p[2 * i] = uint8_t(v);
-        p[2 * i + 1] = uint8_t(v >> 8);
-    }
+    levelsToMilli(s.level, out.data() + at, n);
 }
 
 void encodeUserName(ByteWriter& w, const TraceSlot& s, int count) {
@@ -527,10 +542,11 @@ int32_t fileTimeToPoint(int32_t time, float T) {
 
 int32_t pointToFileTime(int32_t index, float T) {
     if (!(T > 0)) return 0;
+    if (index <= 0) return 0;
     int64_t t = int64_t(std::ceil(double(index) * double(T)));
     // Step to the smallest time that reads back as the index (the float arithmetic of the
     // reader can sit a hair either side of the exact product).
-    while (t > INT32_MIN && fileTimeToPoint(saturate<int32_t>(t - 1), T) >= index) --t;
+    while (t > 0 && fileTimeToPoint(saturate<int32_t>(t - 1), T) >= index) --t;
     while (t < INT32_MAX && fileTimeToPoint(saturate<int32_t>(t), T) < index) ++t;
     return saturate<int32_t>(t);
 }
@@ -637,10 +653,13 @@ int decodeTraceFile(std::span<const uint8_t> file, TraceSlot& slot) {
     p.vendorValue = v[0] >= 200 && v[1] == kVendorIdentifier ? float(v[2] / 1000) : 0.0f;
 
     if (slot.eventCount > 0) slot.events[0].cumulativeLoss = 0;
-    ComputeLaunchAndCumulative(slot.level, slot.distance, slot.events, slot.eventCount, p.wavelength / 10);
+    // Our own files carry the values of their first 200 events; those need no fits.
+    const bool stored = v[0] > 201;
+    ComputeLaunchAndCumulative(slot.level, slot.distance, slot.events, slot.eventCount, p.wavelength / 10,
+                               stored ? kVendorEventValues : 0);
 
     // Values stored by our own writer replace the computed ones, for the events it holds.
-    if (v[0] > 201) {
+    if (stored) {
         slot.vendor.v[35] = slot.eventCount;
         if (slot.eventCount > 0) {
             TraceEvent* e = slot.events;

@@ -207,9 +207,7 @@ SynthResult synthesizeTrace(const SynthOptions& options, TraceSlot& slot) {
         ++presetIndex;
     }
     if (!pr) {
-        result.error = "unknown preset \"" + options.preset + "\" (known:";
-        for (const Preset& p : kPresets) result.error += std::string(" ") + p.name;
-        result.error += ")";
+        result.error = "unknown preset \"" + options.preset + "\"";  // synthPresetNames() lists them
         return result;
     }
     const int n = options.points == 0 ? pr->points : options.points;
@@ -384,7 +382,7 @@ SynthResult synthesizeTrace(const SynthOptions& options, TraceSlot& slot) {
         t.endFlag = x.endFlag;
         t.number = int32_t(k + 1);
         t.pointIndex = x.p;
-        t.time = std::max(0, pointToFileTime(x.p, T));  // never before the first point
+        t.time = pointToFileTime(x.p, T);
         t.distanceKm = float(t.time * C);
         // Stored as the launch level and the cumulative loss, so the level reads back from those.
         t.cumulativeLoss = k == 0 ? 0.0f : milli(double(level0) - x.shown);

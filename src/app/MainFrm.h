@@ -1,0 +1,72 @@
+#pragma once
+// The main window: menus, toolbar, status bar and the tiled area of the five child windows.
+
+#include "platform/CommandRouter.h"
+
+#include <QMainWindow>
+#include <QRect>
+#include <array>
+#include <optional>
+
+class QLabel;
+class QMdiArea;
+class QMenu;
+class QToolBar;
+
+namespace fv {
+
+class CQUARLODoc;
+class ChildFrame;
+
+// Where each child window goes in a client area of w x h pixels.
+struct ChildLayout {
+    QRect group, para1, para2, event, trace;
+};
+ChildLayout layoutFor(int w, int h);
+
+class CMainFrame : public QMainWindow, public CommandTarget {
+    Q_OBJECT
+public:
+    CMainFrame(CQUARLODoc& doc, CommandRouter& router);
+
+    QMdiArea* mdiArea() const { return mdi_; }
+    enum class Frame { Trace, Event, Para1, Para2, Group };
+    void setFrame(Frame which, ChildFrame* frame);
+    ChildFrame* frame(Frame which) const { return frames_[size_t(which)]; }
+
+    // Places the five child windows; on every resize and by the tiling command.
+    void layoutChildren();
+    void updateFrameTitles();
+    // The recent-file list of the File menu.
+    void setRecentFiles(const QStringList& files);
+    // The child window last made active; commands of the modeless dialogs go to its view.
+    ChildFrame* lastActiveFrame() const { return lastActive_; }
+
+    bool runCommand(int id) override;
+    bool handlesCommand(int id) const override;
+    std::optional<bool> commandEnabled(int id) const override;
+
+Q_SIGNALS:
+    void recentFileChosen(const QString& path);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void buildMenus();
+    void buildToolBar();
+    void buildStatusBar();
+    QAction* command(int id, const char* menuText);
+
+    CQUARLODoc& doc_;
+    CommandRouter& router_;
+    QMdiArea* mdi_;
+    QMenu* childMenuFile_ = nullptr;
+    QMenu* recentMenu_ = nullptr;
+    QToolBar* toolBar_ = nullptr;
+    std::array<ChildFrame*, 5> frames_{};
+    ChildFrame* lastActive_ = nullptr;
+    std::array<QLabel*, 3> lockPanes_{};
+};
+
+}  // namespace fv
