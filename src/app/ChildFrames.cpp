@@ -11,7 +11,7 @@ ChildFrame::ChildFrame(QWidget* view, std::function<QString()> caption, QWidget*
     setWidget(view);
     setAttribute(Qt::WA_DeleteOnClose, false);
     // No close button; the system menu keeps a greyed Close.
-    setWindowFlags(Qt::SubWindow | Qt::WindowTitleHint | Qt::WindowMinMaxButtonsHint);
+    setWindowFlags(Qt::SubWindow | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowMinMaxButtonsHint);
     if (QMenu* menu = systemMenu()) {
         for (QAction* a : menu->actions())
             if (a->shortcut() == QKeySequence::Close || a->text().contains("Close", Qt::CaseInsensitive) ||

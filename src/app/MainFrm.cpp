@@ -204,7 +204,9 @@ void CMainFrame::buildStatusBar() {
 
 void CMainFrame::setFrame(Frame which, ChildFrame* frame) {
     frames_[size_t(which)] = frame;
+    const Qt::WindowFlags flags = frame->windowFlags();
     mdi_->addSubWindow(frame);
+    frame->setWindowFlags(flags);  // the area gives its windows the default buttons
     frame->show();
     layoutChildren();
 }

@@ -1,6 +1,9 @@
 #include "display/GraphPainter.h"
 
+#include "display/GraphWindow.h"
+
 #include "display/EventSymbols.h"
+#include "display/GraphWindow.h"
 #include "document/CQUARLODoc.h"
 
 #include <algorithm>
@@ -27,8 +30,7 @@ int rounded(double v) {
 }
 
 bool usableScales(const GraphMapping& m) {
-    return std::isfinite(m.pixelsPerKm) && m.pixelsPerKm > 0 && std::isfinite(m.pixelsPerDb) &&
-           m.pixelsPerDb > 0;
+    return std::isfinite(m.pixelsPerKm) && m.pixelsPerKm > 0 && std::isfinite(m.pixelsPerDb) && m.pixelsPerDb > 0;
 }
 
 // Feeds `emit` the pixels of a trace from its first visible point up to and including the
@@ -163,9 +165,10 @@ void drawEventSymbols(const TraceSlot& t, const CQUARLODoc& doc, Canvas& canvas,
 }  // namespace
 
 GraphMapping graphMapping(const CQUARLODoc& doc, int W, int H) {
+    const PixelScales scales = pixelScales(doc, W, H);
     GraphMapping m;
-    m.pixelsPerKm = W / (10.0 * double(doc.kmPerDiv));
-    m.pixelsPerDb = H / (10.0 * double(doc.dbPerDiv));
+    m.pixelsPerKm = scales.pixelsPerKm;
+    m.pixelsPerDb = scales.pixelsPerDb;
     m.viewStartKm = doc.viewStartKm;
     m.viewStartDb = doc.viewStartDb;
     m.height = H;
@@ -206,8 +209,7 @@ void drawBackgroundLayer(CQUARLODoc& doc, Canvas& canvas, int W, int H, const Ba
     const GraphMapping m = graphMapping(doc, W, H);
     c.pixelsPerKm = m.pixelsPerKm;
     c.pixelsPerDb = m.pixelsPerDb;
-    // CAPTION CALL SITE, waiting for formatGraphCaption in display/GraphWindow.h:
-    // doc.graphCaption = formatGraphCaption(doc.lengthUnit, doc.kmPerDiv, doc.dbPerDiv);
+    doc.graphCaption = formatGraphCaption(doc.lengthUnit, doc.kmPerDiv, doc.dbPerDiv);
     if (!usableScales(m)) return;
 
     drawTraces(doc, canvas, W, H, style.stroke);

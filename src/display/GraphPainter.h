@@ -26,7 +26,8 @@ struct BackgroundStyle {
     TraceStroke stroke = TraceStroke::PerColumn;
 };
 
-// Where point j of a trace lands, in the shared window at the current trace's scales.
+// Where point j of a trace lands, in the shared window at the current trace's scales; the
+// same arithmetic as pointX and pointY, inline because it runs for every point drawn.
 struct GraphMapping {
     double pixelsPerKm = 0;
     double pixelsPerDb = 0;

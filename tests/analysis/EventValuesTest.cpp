@@ -1,5 +1,7 @@
 #include "analysis/EventValues.h"
 
+#include "support/FibreLine.h"
+
 #include <gtest/gtest.h>
 
 #include <array>
@@ -11,25 +13,8 @@
 
 namespace fv {
 namespace {
-
-struct Trace {
-    std::vector<float> level, distance;
-    int n() const { return static_cast<int>(level.size()); }
-    const float* L() const { return level.data(); }
-    const float* D() const { return distance.data(); }
-};
-
-// A fibre: level = a + s * distance, points `spacing` km apart.
-Trace Fibre(int n, float spacing, float a, float s)
-{
-    Trace t;
-    for (int i = 0; i < n; ++i) {
-        const float d = static_cast<float>(i) * spacing;
-        t.distance.push_back(d);
-        t.level.push_back(a + s * d);
-    }
-    return t;
-}
+using test::Fibre;
+using test::Trace;
 
 // A splice: every point from `from` on lies `db` lower.
 void Drop(Trace& t, int from, float db)

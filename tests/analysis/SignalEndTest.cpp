@@ -1,5 +1,7 @@
 #include "analysis/EventValues.h"
 
+#include "support/FibreLine.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -7,6 +9,8 @@
 
 namespace fv {
 namespace {
+using test::Fibre;
+using test::Trace;
 
 constexpr float kThreshold = -48.0f;
 constexpr float kSpacing = 0.01f;
@@ -80,21 +84,6 @@ TEST(FindEndOfSignal, TinyTracesReadNothingBeyondThemselves)
     EXPECT_EQ(none.distanceKm, 0.0f);
 }
 
-struct Trace {
-    std::vector<float> level, distance;
-};
-
-Trace StraightLine(int n, float spacing, float a, float s)
-{
-    Trace t;
-    for (int i = 0; i < n; ++i) {
-        const float d = static_cast<float>(i) * spacing;
-        t.distance.push_back(d);
-        t.level.push_back(a + s * d);
-    }
-    return t;
-}
-
 struct SlopeCase {
     int n;          // also picks the sampling step: 1, 2, 4 and 6
     float spacing;
@@ -107,7 +96,7 @@ class QuarterSlopeLines : public ::testing::TestWithParam<SlopeCase> {};
 TEST_P(QuarterSlopeLines, RecoversSlopeAndIntercept)
 {
     const SlopeCase& c = GetParam();
-    const Trace t = StraightLine(c.n, c.spacing, c.a, c.s);
+    const Trace t = Fibre(c.n, c.spacing, c.a, c.s);
     const SlopeResult r = QuarterSlope(t.level.data(), t.distance.data(), 0, c.n - 1, c.threshold, c.n);
     EXPECT_NEAR(r.slope, c.s, 0.01 + 1e-6);
     EXPECT_NEAR(r.intercept, c.a, 0.1 + 1e-4);
@@ -122,7 +111,7 @@ INSTANTIATE_TEST_SUITE_P(Lines, QuarterSlopeLines,
 
 TEST(QuarterSlope, OnlyTheGivenStretchVotes)
 {
-    Trace t = StraightLine(2000, 0.01f, -4.0f, -0.3f);
+    Trace t = Fibre(2000, 0.01f, -4.0f, -0.3f);
     for (int i = 1000; i < 2000; ++i)  // a different fibre after point 1000
         t.level[i] = -1.05f - 0.2f * t.distance[i];
     const SlopeResult r = QuarterSlope(t.level.data(), t.distance.data(), 1000, 1999, -48.0f, 2000);
@@ -132,7 +121,7 @@ TEST(QuarterSlope, OnlyTheGivenStretchVotes)
 
 TEST(QuarterSlope, EmptyRangeGivesZero)
 {
-    const Trace t = StraightLine(100, 0.01f, -4.0f, -0.3f);
+    const Trace t = Fibre(100, 0.01f, -4.0f, -0.3f);
     for (auto [first, last] : {std::pair{50, 50}, std::pair{60, 20}, std::pair{-30, -1}}) {
         const SlopeResult r = QuarterSlope(t.level.data(), t.distance.data(), first, last, -48.0f, 100);
         EXPECT_EQ(r.slope, 0.0f) << first << ".." << last;
@@ -142,7 +131,7 @@ TEST(QuarterSlope, EmptyRangeGivesZero)
 
 TEST(QuarterSlope, RangeIsKeptInsideTheTrace)
 {
-    const Trace t = StraightLine(1000, 0.01f, -4.05f, -0.3f);
+    const Trace t = Fibre(1000, 0.01f, -4.05f, -0.3f);
     const SlopeResult inside = QuarterSlope(t.level.data(), t.distance.data(), 0, 1000, -48.0f, 1000);
     const SlopeResult beyond = QuarterSlope(t.level.data(), t.distance.data(), -500, 5000, -48.0f, 1000);
     EXPECT_EQ(beyond.slope, inside.slope);
@@ -154,7 +143,7 @@ TEST(QuarterSlope, EqualVotesGoToTheSteeperSlope)
 {
     // Even points on one fibre, odd points on another: both get the same number of votes,
     // and the grid is scanned from the steepest slope up.
-    Trace t = StraightLine(2000, 0.01f, -4.05f, -0.3f);
+    Trace t = Fibre(2000, 0.01f, -4.05f, -0.3f);
     for (int i = 1; i < 2000; i += 2)
         t.level[i] = -2.05f - 0.2f * t.distance[i];
     const SlopeResult r = QuarterSlope(t.level.data(), t.distance.data(), 0, 2000, -48.0f, 2000);
@@ -169,7 +158,7 @@ TEST(QuarterSlope, EachQuarterStartsAtItsOwnBoundary)
     // second quarter only, fibre B on the odd points of the second half; everything else is
     // far above the vote grid. A single stride from 0 would see only A.
     const int last = 6010;
-    Trace t = StraightLine(last + 1, 0.01f, 40.0f, 0.0f);
+    Trace t = Fibre(last + 1, 0.01f, 40.0f, 0.0f);
     for (int i = 1502; i < 3005; i += 2)
         t.level[i] = -3.05f - 0.2f * t.distance[i];
     for (int i = 3005; i < last; i += 2)

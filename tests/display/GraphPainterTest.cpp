@@ -183,6 +183,33 @@ TEST(GraphPainter, ScalesAreStoredInTheCurrentSlot) {
     }
 }
 
+TEST(GraphPainter, CaptionFollowsTheWindow) {
+    struct Case {
+        int lengthUnit;
+        float kmPerDiv, dbPerDiv;
+        const char* path;
+        std::string caption;
+    };
+    const std::string before = "unchanged";
+    const Case cases[] = {
+        {0, 2.5f, 5, "a.sor", "曲线图 2.5 km/格  5.00 dB/格"},
+        {0, 5, 5, "a.sor", "曲线图 5 km/格  5.00 dB/格"},
+        {2, float(12.3 * 1.609344), 0.5f, "a.sor", "曲线图 12 mi/格  0.50 dB/格"},
+        {0, 2.5f, 5, "space", before},
+        {0, 2.5f, 5, "", before},
+    };
+    for (const Case& c : cases) {
+        GraphDoc g;
+        g.openFlat(0, 100, 0.125f, 10).path = c.path;
+        g.window(c.kmPerDiv, c.dbPerDiv);
+        g.doc->lengthUnit = c.lengthUnit;
+        g.doc->graphCaption = before;
+        RecordingCanvas canvas;
+        drawBackgroundLayer(*g.doc, canvas, kW, kH);
+        EXPECT_EQ(g.doc->graphCaption, c.caption) << c.kmPerDiv << " " << c.path;
+    }
+}
+
 TEST(GraphPainter, DisplayColourIsWhatTheSurfaceStores) {
     GraphDoc g;
     g.openFlat(0, 100, 0.125f, 10);

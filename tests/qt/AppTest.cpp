@@ -5,6 +5,7 @@
 #include "app/LengthUnit.h"
 #include "app/MainFrm.h"
 #include "app/MyOpenDlg.h"
+#include "display/GraphWindow.h"
 #include "display/qt/TraceShowView.h"
 #include "document/CQUARLODoc.h"
 #include "document/DocumentCommands.h"
@@ -133,11 +134,17 @@ TEST_F(AppTest, CommandsAreEnabledByTheDocumentsState) {
 
     app->openDocumentFile(trace("a.sor"));
     for (int id : needFile) EXPECT_TRUE(enabled(id)) << id;
-    EXPECT_FALSE(enabled(kCmdZoomOut));  // the full window is showing
-    app->document().zoomedH = 1;
+    // Zooming out needs a window that is, or may be, zoomed; the graph's update after an
+    // open counts the window as possibly zoomed.
+    CQUARLODoc& doc = app->document();
+    EXPECT_TRUE(enabled(kCmdZoomOut));
+    doc.zoomedH = doc.zoomedV = 0;
+    EXPECT_FALSE(enabled(kCmdZoomOut));
+    EXPECT_FALSE(enabled(kCmdShowWholeTrace));
+    doc.zoomedV = 1;
     EXPECT_TRUE(enabled(kCmdZoomOut));
     EXPECT_TRUE(enabled(kCmdShowWholeTrace));
-    app->document().analysisSwitch = 1;
+    doc.analysisSwitch = 1;
     EXPECT_TRUE(enabled(kCmdScanTrace));
 }
 
@@ -217,8 +224,12 @@ TEST_F(AppTest, ScreenshotOfTheMainWindowWithTwoTraces) {
     start();
     app->openDocumentFile(FIBROVUE_EXAMPLES_DIR "/demo-1550nm.sor");
     app->openDocumentFile(FIBROVUE_EXAMPLES_DIR "/short-1310nm.sor");
-    app->document().currentSlot = 0;
-    app->document().updateAllViews(nullptr, kHintTracesChanged);
+    // Make the longer trace current again, with its whole length in view.
+    CQUARLODoc& doc = app->document();
+    doc.MapMarkersToTrace(0);
+    doc.currentSlot = 0;
+    doc.updateAllViews(nullptr, kHintTracesChanged);
+    app->router().run(kCmdShowWholeTrace);
     QApplication::processEvents();
     const QImage shot = app->mainFrame().grab().toImage();
     EXPECT_TRUE(shot.save(QString(FIBROVUE_BUILD_DIR) + "/main-window.png"));
@@ -228,4 +239,6 @@ TEST_F(AppTest, ScreenshotOfTheMainWindowWithTwoTraces) {
     for (int y = 0; y < graph.height(); ++y)
         for (int x = 0; x < graph.width(); ++x) red += graph.pixel(x, y) == qRgb(255, 0, 0);
     EXPECT_GT(red, graph.width());
+    EXPECT_EQ(app->mainFrame().frame(CMainFrame::Frame::Trace)->windowTitle(),
+              QString::fromStdString(formatGraphCaption(0, doc.kmPerDiv, doc.dbPerDiv)));
 }
