@@ -89,6 +89,13 @@ CMainFrame::CMainFrame(CQUARLODoc& doc, CommandRouter& router)
     resize(1280, 800);
 }
 
+CMainFrame::~CMainFrame() {
+    // The child windows go after this object has stopped being a main frame: let no signal
+    // or event of theirs reach it then.
+    disconnect(mdi_, nullptr, this, nullptr);
+    mdi_->viewport()->removeEventFilter(this);
+}
+
 QAction* CMainFrame::command(int id, const char* menuText) {
     QAction* a = router_.action(id, QString::fromUtf8(menuText));
     if (const char* p = promptOf(id)) {

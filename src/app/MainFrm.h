@@ -28,6 +28,7 @@ class CMainFrame : public QMainWindow, public CommandTarget {
     Q_OBJECT
 public:
     CMainFrame(CQUARLODoc& doc, CommandRouter& router);
+    ~CMainFrame() override;
 
     QMdiArea* mdiArea() const { return mdi_; }
     enum class Frame { Trace, Event, Para1, Para2, Group };
