@@ -80,9 +80,12 @@ CMainFrame::CMainFrame(CQUARLODoc& doc, CommandRouter& router)
     mdi_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     connect(mdi_, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow* w) {
         if (auto* f = qobject_cast<ChildFrame*>(w)) lastActive_ = f;
+        showMenus(w != nullptr);
         router_.refresh();
     });
     buildMenus();
+    buildFrameMenus();
+    showMenus(false);
     buildToolBar();
     buildStatusBar();
     setWindowTitle(toQString(doc_.title));
@@ -113,8 +116,12 @@ QAction* CMainFrame::command(int id, const char* menuText) {
 }
 
 void CMainFrame::buildMenus() {
-    QMenuBar* bar = menuBar();
-    QMenu* file = bar->addMenu(QString::fromUtf8("文件(&F)"));
+    auto menu = [this](const char* title) {
+        auto* m = new QMenu(QString::fromUtf8(title), this);
+        childMenus_ << m;
+        return m;
+    };
+    QMenu* file = menu("文件(&F)");
     file->addAction(command(57601, "打开(&O)...\tCtrl+O"));
     file->addSeparator();
     file->addAction(command(57602, "关闭当前文件(&C)"));
@@ -128,7 +135,7 @@ void CMainFrame::buildMenus() {
     recentMenu_ = file->addMenu(QString::fromUtf8("最近文件"));
     recentMenu_->menuAction()->setObjectName("57616");
 
-    QMenu* print = bar->addMenu(QString::fromUtf8("打印"));
+    QMenu* print = menu("打印");
     print->addAction(command(32830, "打印"));
     print->addAction(command(32831, "打印预览(&V)"));
     print->addSeparator();
@@ -139,22 +146,22 @@ void CMainFrame::buildMenus() {
     print->addSeparator();
     print->addAction(command(57606, "打印机设置(&R)..."));
 
-    QMenu* edit = bar->addMenu(QString::fromUtf8("编辑(&E)"));
+    QMenu* edit = menu("编辑(&E)");
     edit->addSeparator();
     edit->addAction(command(32808, "修改文件信息"));
     edit->addAction(command(32810, "批量文件修改"));
 
-    QMenu* view = bar->addMenu(QString::fromUtf8("查看(&V)"));
+    QMenu* view = menu("查看(&V)");
     view->addAction(command(32784, "缩小轨迹"));
     view->addAction(command(32771, "显示整个轨迹"));
     view->addAction(command(32806, "清除当前文件垂直偏移"));
     view->addAction(command(32853, "清除全部文件垂直偏移"));
     view->addAction(command(32803, "长度单位"));
 
-    QMenu* window = bar->addMenu(QString::fromUtf8("窗口(&W)"));
+    QMenu* window = menu("窗口(&W)");
     window->addAction(command(32813, "平铺(&T)"));
 
-    QMenu* help = bar->addMenu(QString::fromUtf8("帮助(&H)"));
+    QMenu* help = menu("帮助(&H)");
     help->addAction(command(57664, "关于Fibrovue(&A)..."));
 
     // Accelerators: one action per command, so the keys follow its enable state.
@@ -169,6 +176,38 @@ void CMainFrame::buildMenus() {
 
     for (QMenu* m : {file, print, edit, view, window, help})
         connect(m, &QMenu::aboutToShow, &router_, &CommandRouter::refresh);
+}
+
+void CMainFrame::buildFrameMenus() {
+    auto menu = [this](const char* title) {
+        auto* m = new QMenu(QString::fromUtf8(title), this);
+        frameMenus_ << m;
+        connect(m, &QMenu::aboutToShow, &router_, &CommandRouter::refresh);
+        return m;
+    };
+    QMenu* file = menu("File(&F)");
+    file->addAction(router_.action(57600));
+    file->addAction(router_.action(57601));
+    file->addAction(router_.action(57606));
+    file->addSeparator();
+    frameRecentMenu_ = file->addMenu(QString::fromUtf8("Recent File"));
+    file->addSeparator();
+    file->addAction(router_.action(57665));
+    QMenu* view = menu("view(&V)");
+    view->addAction(command(59392, "Tool Bar"));
+    view->addAction(command(59393, "Status bar"));
+    view->addAction(command(32797, "3PT ok refl"));
+    view->addAction(command(32798, "4PT SET OK"));
+    view->addAction(command(32799, "SET 4PT CANCEL"));
+    QMenu* help = menu("Help(&H)");
+    help->addAction(router_.action(57664));
+}
+
+void CMainFrame::showMenus(bool childActive) {
+    if (childActive == childMenusShown_ && !menuBar()->actions().isEmpty()) return;
+    childMenusShown_ = childActive;
+    menuBar()->clear();
+    for (QMenu* m : childActive ? childMenus_ : frameMenus_) menuBar()->addMenu(m);
 }
 
 void CMainFrame::buildToolBar() {
@@ -256,11 +295,19 @@ bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
 bool CMainFrame::runCommand(int id) {
     switch (id) {
         case 32795: return true;  // the scan runs once the detector exists
+        case 59392: toolBar_->setHidden(!toolBar_->isHidden()); return true;
+        case 59393: statusBar()->setHidden(!statusBar()->isHidden()); return true;
         default: return false;
     }
 }
 
-bool CMainFrame::handlesCommand(int id) const { return id == 32795; }
+bool CMainFrame::handlesCommand(int id) const { return id == 32795 || id == 59392 || id == 59393; }
+
+std::optional<bool> CMainFrame::commandChecked(int id) const {
+    if (id == 59392) return toolBar_ && !toolBar_->isHidden();
+    if (id == 59393) return !statusBar()->isHidden();
+    return std::nullopt;
+}
 
 std::optional<bool> CMainFrame::commandEnabled(int id) const {
     if (id == 32795) return doc_.analysisSwitch != 0;

@@ -46,6 +46,7 @@ public:
     bool runCommand(int id) override;
     bool handlesCommand(int id) const override;
     std::optional<bool> commandEnabled(int id) const override;
+    std::optional<bool> commandChecked(int id) const override;
 
 Q_SIGNALS:
     void recentFileChosen(const QString& path);
@@ -55,6 +56,9 @@ protected:
 
 private:
     void buildMenus();
+    void buildFrameMenus();
+    // Menu 129 while a child window is active, the frame's own menu 128 while none is.
+    void showMenus(bool childActive);
     void buildToolBar();
     void buildStatusBar();
     QAction* command(int id, const char* menuText);
@@ -64,6 +68,9 @@ private:
     QMdiArea* mdi_;
     QMenu* childMenuFile_ = nullptr;
     QMenu* recentMenu_ = nullptr;
+    QMenu* frameRecentMenu_ = nullptr;
+    QList<QMenu*> childMenus_, frameMenus_;
+    bool childMenusShown_ = false;
     QToolBar* toolBar_ = nullptr;
     std::array<ChildFrame*, 5> frames_{};
     ChildFrame* lastActive_ = nullptr;

@@ -209,6 +209,22 @@ TEST_F(AppTest, MenusCarryTheProgramsCommandsInOrder) {
     EXPECT_EQ(app->router().action(kCmdZoomOut)->statusTip(), QString::fromUtf8("缩小一级"));
 }
 
+TEST_F(AppTest, WithNoActiveChildTheFramesOwnMenuShows) {
+    start();
+    auto titles = [this] {
+        QStringList t;
+        for (QAction* a : app->mainFrame().menuBar()->actions()) t << a->text();
+        return t;
+    };
+    app->mainFrame().mdiArea()->setActiveSubWindow(nullptr);
+    EXPECT_EQ(titles(), QStringList({"File(&F)", "view(&V)", "Help(&H)"}));
+    EXPECT_TRUE(app->router().action(59392)->isChecked());
+    app->router().run(59392);
+    EXPECT_FALSE(app->router().action(59392)->isChecked());
+    app->mainFrame().mdiArea()->setActiveSubWindow(app->mainFrame().frame(CMainFrame::Frame::Event));
+    EXPECT_EQ(titles().value(0), QString::fromUtf8("文件(&F)"));
+}
+
 TEST_F(AppTest, TheOpenDialogPreviewsTheSelectedTrace) {
     CMyOpenDlg dlg;
     dlg.onSelectionChanged(QString::fromStdString(trace("p.SOR", 20000)));

@@ -31,6 +31,7 @@ protected:
         const QImage frame = view_.composeFrame();
         QPainter(this).drawImage(0, 0, frame);
         view_.syncScrollBars();
+        if (view_.document().openCount > 0) Q_EMIT view_.traceFramePainted();
     }
 
 private:

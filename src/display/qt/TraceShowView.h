@@ -35,6 +35,10 @@ public:
     // 1 while each paint redraws the background layer first.
     bool redrawBackground = true;
 
+Q_SIGNALS:
+    // A frame with at least one trace reached the screen.
+    void traceFramePainted();
+
 private:
     friend class GraphArea;
     void applyScrollBars(const ScrollBars& bars);
