@@ -10,6 +10,10 @@ ChildFrame::ChildFrame(QWidget* view, std::function<QString()> caption, QWidget*
     : QMdiSubWindow(parent), caption_(std::move(caption)) {
     setWidget(view);
     setAttribute(Qt::WA_DeleteOnClose, false);
+    updateTitle();
+}
+
+void ChildFrame::removeCloseButton() {
     // No close button; the system menu keeps a greyed Close.
     setWindowFlags(Qt::SubWindow | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowMinMaxButtonsHint);
     if (QMenu* menu = systemMenu()) {
@@ -18,7 +22,6 @@ ChildFrame::ChildFrame(QWidget* view, std::function<QString()> caption, QWidget*
                 a->text().contains("关闭"))
                 a->setEnabled(false);
     }
-    updateTitle();
 }
 
 void ChildFrame::updateTitle() {

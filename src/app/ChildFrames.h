@@ -13,6 +13,9 @@ public:
     // `caption` is asked whenever the frame titles are updated.
     ChildFrame(QWidget* view, std::function<QString()> caption, QWidget* parent = nullptr);
     void updateTitle();
+    // Called once the frame sits in the window area, which gives its windows the default
+    // buttons when they are added.
+    void removeCloseButton();
     QWidget* view() const { return widget(); }
 
 protected:

@@ -4,9 +4,11 @@
 #include "app/ToolIcons.h"
 #include "document/CQUARLODoc.h"
 #include "document/TextTable.h"
+#include "platform/LockIndicators.h"
 #include "platform/QtPrompts.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QEvent>
 #include <QLabel>
 #include <QMdiArea>
@@ -79,7 +81,10 @@ CMainFrame::CMainFrame(CQUARLODoc& doc, CommandRouter& router)
     mdi_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     mdi_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     connect(mdi_, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow* w) {
-        if (auto* f = qobject_cast<ChildFrame*>(w)) lastActive_ = f;
+        if (auto* f = qobject_cast<ChildFrame*>(w)) {
+            lastActive_ = f;
+            if (f == frame(Frame::Trace)) f->view()->setFocus();  // the graph takes the keys
+        }
         showMenus(w != nullptr);
         router_.refresh();
     });
@@ -88,6 +93,8 @@ CMainFrame::CMainFrame(CQUARLODoc& doc, CommandRouter& router)
     showMenus(false);
     buildToolBar();
     buildStatusBar();
+    qApp->installEventFilter(this);
+    updateLockPanes();
     setWindowTitle(toQString(doc_.title));
     resize(1280, 800);
 }
@@ -96,6 +103,7 @@ CMainFrame::~CMainFrame() {
     // The child windows go after this object has stopped being a main frame: let no signal
     // or event of theirs reach it then.
     disconnect(mdi_, nullptr, this, nullptr);
+    qApp->removeEventFilter(this);
     mdi_->viewport()->removeEventFilter(this);
 }
 
@@ -250,9 +258,8 @@ void CMainFrame::buildStatusBar() {
 
 void CMainFrame::setFrame(Frame which, ChildFrame* frame) {
     frames_[size_t(which)] = frame;
-    const Qt::WindowFlags flags = frame->windowFlags();
     mdi_->addSubWindow(frame);
-    frame->setWindowFlags(flags);  // the area gives its windows the default buttons
+    frame->removeCloseButton();
     frame->show();
     layoutChildren();
 }
@@ -287,8 +294,18 @@ void CMainFrame::setRecentFiles(const QStringList& files) {
     recentMenu_->setEnabled(!files.isEmpty());
 }
 
+void CMainFrame::updateLockPanes() {
+    static const char* const texts[] = {"大写", "数字", "滚动"};
+    const auto states = readLockStates();
+    for (size_t i = 0; i < lockPanes_.size(); ++i)
+        lockPanes_[i]->setText(states && (*states)[i] ? QString::fromUtf8(texts[i]) : QString());
+}
+
 bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
     if (watched == mdi_->viewport() && event->type() == QEvent::Resize) layoutChildren();
+    // The lock states are read when they can have changed: on keys and on activation.
+    if (watched == qApp && (event->type() == QEvent::KeyRelease || event->type() == QEvent::ApplicationActivate))
+        updateLockPanes();
     return QMainWindow::eventFilter(watched, event);
 }
 

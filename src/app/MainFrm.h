@@ -61,6 +61,7 @@ private:
     void showMenus(bool childActive);
     void buildToolBar();
     void buildStatusBar();
+    void updateLockPanes();
     QAction* command(int id, const char* menuText);
 
     CQUARLODoc& doc_;

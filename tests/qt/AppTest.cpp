@@ -90,6 +90,26 @@ TEST_F(AppTest, FramesCannotBeClosed) {
     EXPECT_FALSE(f->close());
     EXPECT_TRUE(f->isVisible());
     EXPECT_FALSE(f->windowFlags() & Qt::WindowCloseButtonHint);
+    bool sawClose = false;
+    for (QAction* a : f->systemMenu()->actions())
+        if (a->shortcut() == QKeySequence::Close) {
+            sawClose = true;
+            EXPECT_FALSE(a->isEnabled());
+        }
+    EXPECT_TRUE(sawClose);
+}
+
+TEST_F(AppTest, QuittingAsksBeforeAModifiedTraceIsLost) {
+    start();
+    app->openDocumentFile(trace("m.sor"));
+    app->document().currentTrace().modified = 1;
+    prompts.answers.push_back(PromptAnswer::Cancel);
+    EXPECT_FALSE(app->mainFrame().close());
+    EXPECT_TRUE(app->mainFrame().isVisible());
+    ASSERT_EQ(prompts.messages.size(), 1u);
+    EXPECT_EQ(prompts.messages[0].buttons, PromptButtons::YesNoCancel);
+    prompts.answers.push_back(PromptAnswer::No);
+    EXPECT_TRUE(app->mainFrame().close());
 }
 
 TEST(ChildLayout, TilesByTheIntegerFormulas) {

@@ -42,6 +42,7 @@ CTraceShowView::CTraceShowView(CQUARLODoc& doc, QWidget* parent)
     : ViewWidget(doc, parent), area_(new GraphArea(*this)), hBar_(new QScrollBar(Qt::Horizontal, this)),
       vBar_(new QScrollBar(Qt::Vertical, this)) {
     setObjectName("CTraceShowView");
+    setFocusProxy(area_);  // the arrow keys go to the graph
     auto* grid = new QGridLayout(this);
     grid->setContentsMargins(0, 0, 0, 0);
     grid->setSpacing(0);
