@@ -1,7 +1,5 @@
 #include "display/GraphPainter.h"
 
-#include "display/GraphWindow.h"
-
 #include "display/EventSymbols.h"
 #include "display/GraphWindow.h"
 #include "document/CQUARLODoc.h"
@@ -54,6 +52,33 @@ bool tracePixels(const TraceSlot& t, const GraphMapping& m, int W, bool current,
     return true;
 }
 
+struct RunSummary {
+    float lo, hi;       // lowest and highest level
+    bool ordered;       // distances never fall within the run
+};
+
+// Four running minima and maxima, so that the loop is not one long dependency chain.
+RunSummary summariseRun(const TraceSlot& t, int from, int count) {
+    const float* v = t.level + from;
+    const float* d = t.distance + from;
+    float lo[4] = {v[0], v[0], v[0], v[0]}, hi[4] = {v[0], v[0], v[0], v[0]};
+    bool falls = false;
+    int i = 0;
+    for (; i + 4 <= count; i += 4) {
+        for (int k = 0; k < 4; ++k) {
+            lo[k] = std::min(lo[k], v[i + k]);
+            hi[k] = std::max(hi[k], v[i + k]);
+        }
+    }
+    for (; i < count; ++i) {
+        lo[0] = std::min(lo[0], v[i]);
+        hi[0] = std::max(hi[0], v[i]);
+    }
+    for (i = 1; i < count; ++i) falls |= d[i] < d[i - 1];
+    return {std::min(std::min(lo[0], lo[1]), std::min(lo[2], lo[3])),
+            std::max(std::max(hi[0], hi[1]), std::max(hi[2], hi[3])), !falls};
+}
+
 // Turns a run of points into a polyline with at most four vertices per pixel column: the
 // run's entry, its two extremes and its exit. Within a column the segments of the run are
 // vertical and connected, so they cover exactly the span between the extremes; the
@@ -74,6 +99,24 @@ public:
         open_ = true;
         x_ = p.x;
         first_ = last_ = lo_ = hi_ = p.y;
+    }
+
+    // A run of points in column x: its first and last y and its extremes.
+    void addRun(int x, int first, int lo, int hi, int last, int points) {
+        count_ += points;
+        if (open_ && x == x_) {
+            last_ = last;
+            lo_ = std::min(lo_, lo);
+            hi_ = std::max(hi_, hi);
+            return;
+        }
+        flush();
+        open_ = true;
+        x_ = x;
+        first_ = first;
+        lo_ = lo;
+        hi_ = hi;
+        last_ = last;
     }
 
     void flush() {
@@ -103,6 +146,60 @@ private:
     int count_ = 0;
     int x_ = 0, first_ = 0, last_ = 0, lo_ = 0, hi_ = 0;
 };
+
+// The same pixels as tracePixels fed to a ColumnReducer, without mapping every point. The
+// points of one column form an index run, found by searching on x; its extremes come
+// from the highest and the lowest level, since y falls as the level rises. Only the ends
+// of a run and the probes are mapped. A run whose distances are out of order (not from any
+// real file) is fed point by point, which is what the search assumed away.
+bool reduceTrace(const TraceSlot& t, const GraphMapping& m, int W, bool current, ColumnReducer& reducer) {
+    const int n = std::min(t.pointCount, kMaxPoints);
+    if (n < 1 || !(t.spacingKm > 0)) return false;
+    const int first = std::max(0, truncated(m.viewStartKm / t.spacingKm));
+    if (first > n - 1) return false;
+    const int lift = current ? 1 : 0;
+    auto xAt = [&](int j) { return rounded(m.x(t, j)); };
+    auto yAt = [&](int j) { return rounded(m.y(t, j)) - lift; };
+    const double x0 = m.x(t, first);
+    reducer.add(Point{current ? truncated(x0) : rounded(x0), truncated(m.y(t, first)) - lift});
+
+    // The previous run's length predicts the next one; the first guess is the spacing's.
+    int guess = std::max(1, truncated(1.0 / (t.spacingKm * m.pixelsPerKm)));
+    int j = first + 1;
+    while (j < n) {
+        const int x = xAt(j);
+        if (x > W) {
+            reducer.add({x, yAt(j)});
+            break;
+        }
+        // Narrow [inside, beyond) down to the run's last point and the point after it.
+        int inside = j, beyond = n;
+        auto probe = [&](int k) {
+            if (k > inside && k < beyond) (xAt(k) > x ? beyond : inside) = k;
+        };
+        probe(j + guess - 1);
+        probe(j + guess);
+        for (int step = 1; beyond == n && inside + step < n; step *= 2) probe(inside + step);
+        while (beyond - inside > 1) probe(inside + (beyond - inside) / 2);
+        const int end = beyond;
+        guess = end - j;
+
+        if (end - j == 1) {
+            reducer.add({x, yAt(j)});
+        } else if (const RunSummary r = summariseRun(t, j, end - j); r.ordered) {
+            reducer.addRun(x, yAt(j), rounded(m.yOfLevel(t, r.hi)) - lift, rounded(m.yOfLevel(t, r.lo)) - lift,
+                           yAt(end - 1), end - j);
+        } else {
+            for (int i = j; i < end; ++i) {
+                const Point p{xAt(i), yAt(i)};
+                reducer.add(p);
+                if (p.x > W) return true;
+            }
+        }
+        j = end;
+    }
+    return true;
+}
 
 void strokePolyline(Canvas& canvas, std::vector<Point>& path, int pointCount, int shift) {
     if (shift != 0) {
@@ -134,7 +231,7 @@ void drawTrace(const TraceSlot& t, const GraphMapping& m, Canvas& canvas, int W,
     }
     path.clear();
     ColumnReducer reducer(path);
-    if (!tracePixels(t, m, W, current, [&](Point p) { reducer.add(p); })) return;
+    if (!reduceTrace(t, m, W, current, reducer)) return;
     reducer.flush();
     strokePolyline(canvas, path, reducer.count(), 0);
     if (current) strokePolyline(canvas, path, reducer.count(), 1);

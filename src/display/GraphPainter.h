@@ -14,8 +14,9 @@ inline constexpr Rgb kWindowBackground{255, 255, 255};
 
 enum class TraceStroke {
     // Each run of points that falls into one pixel column is drawn as its top-to-bottom
-    // span plus the joins to the neighbouring columns: the same pixels as PerSegment at a
-    // few calls per column, so a zoomed-out 128000-point trace stays cheap.
+    // span, plus the segments that join neighbouring columns, as one polyline: the pixels
+    // of every segment at four vertices per column at most, so that a zoomed-out
+    // 128000-point trace stays cheap.
     PerColumn,
     // One line per pair of neighbouring points, for comparison.
     PerSegment,
@@ -36,8 +37,10 @@ struct GraphMapping {
     int height = 0;
 
     double x(const TraceSlot& t, int j) const { return (double(t.distance[j]) - viewStartKm) * pixelsPerKm; }
-    double y(const TraceSlot& t, int j) const {
-        return height - (double(t.level[j]) - t.levelFloor - viewStartDb + double(t.verticalOffset)) * pixelsPerDb;
+    double y(const TraceSlot& t, int j) const { return yOfLevel(t, t.level[j]); }
+    // Falls as the level rises, never the other way round, rounding included.
+    double yOfLevel(const TraceSlot& t, float level) const {
+        return height - (double(level) - t.levelFloor - viewStartDb + double(t.verticalOffset)) * pixelsPerDb;
     }
 };
 

@@ -379,12 +379,15 @@ TEST(GraphPainter, ColumnReductionSetsTheSamePixelsAsEverySegment) {
         const char* preset;
         float kmPerDiv, dbPerDiv, startKm, startDb;
         int W, H;
+        bool disordered;  // some distances swapped with their neighbour's
     };
     const Case cases[] = {
-        {"demo", 4.0f, 5, 0, 0, 800, 400},          // 40 points per column
-        {"demo", 0.01f, 0.5f, 10, 20, 800, 400},    // 10 pixels per point
-        {"longhaul", 16.0f, 5, 0, 0, 1920, 1080},
-        {"short", 0.05f, 1, 1.2f, 25, 1000, 600},
+        {"demo", 4.0f, 5, 0, 0, 800, 400, false},          // 40 points per column
+        {"demo", 0.01f, 0.5f, 10, 20, 800, 400, false},    // 10 pixels per point
+        {"longhaul", 16.0f, 5, 0, 0, 1920, 1080, false},
+        {"short", 0.05f, 1, 1.2f, 25, 1000, 600, false},
+        {"demo", 4.0f, 5, 0, 0, 800, 400, true},
+        {"demo", 0.01f, 0.5f, 10, 20, 800, 400, true},
     };
     for (const Case& c : cases) {
         GraphDoc g;
@@ -401,6 +404,12 @@ TEST(GraphPainter, ColumnReductionSetsTheSamePixelsAsEverySegment) {
             t.path = "synth.sor";
             t.inUse = 1;
             ++g.doc->openCount;
+            if (c.disordered) {
+                for (int j = 1; j + 1 < t.pointCount; j += 97) std::swap(t.distance[j], t.distance[j + 1]);
+                // A point far back in a later column, and one far ahead.
+                t.distance[t.pointCount / 3] = t.distance[t.pointCount / 4];
+                t.distance[t.pointCount / 5] = t.distance[t.pointCount / 2];
+            }
         }
         g.doc->slots[1].verticalOffset = 3.5f;
         g.doc->currentSlot = 0;
@@ -411,7 +420,7 @@ TEST(GraphPainter, ColumnReductionSetsTheSamePixelsAsEverySegment) {
         drawTraces(*g.doc, perSegment, c.W, c.H, TraceStroke::PerSegment);
         const auto reduced = rasterise(perColumn);
         EXPECT_FALSE(reduced.empty());
-        EXPECT_EQ(reduced, rasterise(perSegment)) << c.preset << " " << c.kmPerDiv;
+        EXPECT_EQ(reduced, rasterise(perSegment)) << c.preset << " " << c.kmPerDiv << " " << c.disordered;
         for (const DrawCall* p : tracePolylines(perColumn)) {
             // Beyond the right edge lies at most the one point that stops the trace.
             EXPECT_LE(p->points.size(), size_t(4 * (c.W + 2) + 4)) << c.preset << " " << c.kmPerDiv;
