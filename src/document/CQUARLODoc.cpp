@@ -1,6 +1,7 @@
 #include "document/CQUARLODoc.h"
 
 #include "document/TextTable.h"
+#include "document/Utf8Text.h"
 #include "sorfile/SafeFileWrite.h"
 #include "sorfile/bellcorefile.h"
 
@@ -13,14 +14,6 @@ namespace fv {
 
 namespace {
 constexpr size_t kMaxPathChars = 499;
-
-// Cuts at most `limit` bytes without splitting a UTF-8 sequence.
-std::string_view utf8Prefix(std::string_view s, size_t limit) {
-    if (s.size() <= limit) return s;
-    size_t n = limit;
-    while (n > 0 && (uint8_t(s[n]) & 0xC0) == 0x80) --n;
-    return s.substr(0, n);
-}
 
 bool endsInSor(std::string_view name) {
     if (name.size() < 3) return false;

@@ -1,5 +1,7 @@
 #include "document/DocumentCommands.h"
 
+#include "document/Utf8Text.h"
+
 #include "document/CQUARLODoc.h"
 #include "document/DocumentView.h"
 #include "document/TextTable.h"
@@ -16,18 +18,6 @@ namespace {
 
 constexpr size_t kMaxCommandLineChars = 499;
 constexpr size_t kListedLongNames = 10;  // more would not fit a message box
-
-// Cuts at most `limit` bytes without splitting a UTF-8 sequence.
-std::string_view utf8Prefix(std::string_view s, size_t limit) {
-    if (s.size() <= limit) return s;
-    size_t n = limit;
-    while (n > 0 && (uint8_t(s[n]) & 0xC0) == 0x80) --n;
-    return s.substr(0, n);
-}
-
-size_t utf8Length(std::string_view s) {
-    return size_t(std::count_if(s.begin(), s.end(), [](char c) { return (uint8_t(c) & 0xC0) != 0x80; }));
-}
 
 // Anything at that name, a dangling link included, would be replaced by the write.
 bool somethingExistsAt(const std::string& path) {
@@ -197,11 +187,7 @@ std::optional<bool> commandEnabled(const CQUARLODoc& doc, int commandId) {
 std::string startupPathFromCommandLine(std::string raw) {
     std::string path(utf8Prefix(raw, kMaxCommandLineChars));
     // One or two characters are passed on as they are; the open step refuses them.
-    if (path.size() > 2) {
-        while (!path.empty() && path.back() == '"') path.pop_back();
-        const size_t quote = path.rfind('"');
-        if (quote != std::string::npos) path.erase(0, quote + 1);
-    }
+    if (path.size() > 2) cleanTracePath(std::string(path), path);
     return path.empty() ? std::string("space") : path;
 }
 
