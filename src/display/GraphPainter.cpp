@@ -261,16 +261,6 @@ void drawEventSymbols(const TraceSlot& t, const CQUARLODoc& doc, Canvas& canvas,
 
 }  // namespace
 
-GraphMapping graphMapping(const CQUARLODoc& doc, int W, int H) {
-    const PixelScales scales = pixelScales(doc, W, H);
-    GraphMapping m;
-    m.pixelsPerKm = scales.pixelsPerKm;
-    m.pixelsPerDb = scales.pixelsPerDb;
-    m.viewStartKm = doc.viewStartKm;
-    m.viewStartDb = doc.viewStartDb;
-    m.height = H;
-    return m;
-}
 
 void drawTraces(const CQUARLODoc& doc, Canvas& canvas, int W, int H, TraceStroke stroke) {
     const GraphMapping m = graphMapping(doc, W, H);

@@ -3,6 +3,7 @@
 // event symbols, drawn on a Canvas. The overlay (markers, points) is drawn elsewhere.
 
 #include "document/TraceRecords.h"
+#include "display/GraphWindow.h"
 #include "platform/Canvas.h"
 
 namespace fv {
@@ -27,24 +28,6 @@ struct BackgroundStyle {
     TraceStroke stroke = TraceStroke::PerColumn;
 };
 
-// Where point j of a trace lands, in the shared window at the current trace's scales; the
-// same arithmetic as pointX and pointY, inline because it runs for every point drawn.
-struct GraphMapping {
-    double pixelsPerKm = 0;
-    double pixelsPerDb = 0;
-    double viewStartKm = 0;
-    double viewStartDb = 0;
-    int height = 0;
-
-    double x(const TraceSlot& t, int j) const { return (double(t.distance[j]) - viewStartKm) * pixelsPerKm; }
-    double y(const TraceSlot& t, int j) const { return yOfLevel(t, t.level[j]); }
-    // Falls as the level rises, never the other way round, rounding included.
-    double yOfLevel(const TraceSlot& t, float level) const {
-        return height - (double(level) - t.levelFloor - viewStartDb + double(t.verticalOffset)) * pixelsPerDb;
-    }
-};
-
-GraphMapping graphMapping(const CQUARLODoc& doc, int W, int H);
 
 // Redraws the layer for a client area of W x H pixels. Sets every open slot's
 // displayColour, the current slot's pixelsPerKm and pixelsPerDb, and graphCaption.

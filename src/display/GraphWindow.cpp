@@ -327,12 +327,15 @@ PixelScales pixelScales(const CQUARLODoc& doc, int W, int H) {
     return s;
 }
 
-double pointX(const CQUARLODoc& doc, const TraceSlot& slot, int j, double pixelsPerKm) {
-    return (static_cast<double>(slot.distance[j]) - doc.viewStartKm) * pixelsPerKm;
-}
-
-double pointY(const CQUARLODoc& doc, const TraceSlot& slot, int j, int H, double pixelsPerDb) {
-    return H - (slot.level[j] - slot.levelFloor - doc.viewStartDb + slot.verticalOffset) * pixelsPerDb;
+GraphMapping graphMapping(const CQUARLODoc& doc, int W, int H) {
+    const PixelScales scales = pixelScales(doc, W, H);
+    GraphMapping m;
+    m.pixelsPerKm = scales.pixelsPerKm;
+    m.pixelsPerDb = scales.pixelsPerDb;
+    m.viewStartKm = doc.viewStartKm;
+    m.viewStartDb = doc.viewStartDb;
+    m.height = H;
+    return m;
 }
 
 int pointAtX(const TraceSlot& slot, const CQUARLODoc& doc, double x) {

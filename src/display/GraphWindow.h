@@ -131,10 +131,25 @@ PixelScales pixelScales(const CQUARLODoc& doc, int W, int H);
 
 // Pixel position of point j (0..pointCount - 1) of a trace, unrounded: the trace's own
 // floor and offset in the shared window, y growing downward from the bottom edge at H.
-double pointX(const CQUARLODoc& doc, const TraceSlot& slot, int j, double pixelsPerKm);
-double pointY(const CQUARLODoc& doc, const TraceSlot& slot, int j, int H, double pixelsPerDb);
+// Where point j of a trace lands, in the shared window at the current trace's scales; the
+// same arithmetic as pointX and pointY, inline because it runs for every point drawn.
+struct GraphMapping {
+    double pixelsPerKm = 0;
+    double pixelsPerDb = 0;
+    double viewStartKm = 0;
+    double viewStartDb = 0;
+    int height = 0;
 
-// The point of `slot` under client x, by the slot's stored pixelsPerKm: 0..pointCount - 1.
+    double x(const TraceSlot& t, int j) const { return (double(t.distance[j]) - viewStartKm) * pixelsPerKm; }
+    double y(const TraceSlot& t, int j) const { return yOfLevel(t, t.level[j]); }
+    // Falls as the level rises, never the other way round, rounding included.
+    double yOfLevel(const TraceSlot& t, float level) const {
+        return height - (double(level) - t.levelFloor - viewStartDb + double(t.verticalOffset)) * pixelsPerDb;
+    }
+};
+
+GraphMapping graphMapping(const CQUARLODoc& doc, int W, int H);
+
 int pointAtX(const TraceSlot& slot, const CQUARLODoc& doc, double x);
 
 }  // namespace fv

@@ -175,11 +175,11 @@ TEST_F(GraphWindowTest, AFiftyKilometreTraceShowsFiveKilometresAndFiveDecibelsPe
     EXPECT_EQ(formatGraphCaption(0, doc->kmPerDiv, doc->dbPerDiv), "曲线图 5 km/格  5.00 dB/格");
 
     // A level at the trace's floor lies on the bottom edge, 50 dB above it on the top edge.
-    const PixelScales px = pixelScales(*doc, 800, 600);
+    const GraphMapping m = graphMapping(*doc, 800, 600);
     s.level[7] = static_cast<float>(s.levelFloor);
     s.level[8] = static_cast<float>(s.levelFloor + 50.0);
-    EXPECT_NEAR(pointY(*doc, s, 7, 600, px.pixelsPerDb), 600.0, kTol);
-    EXPECT_NEAR(pointY(*doc, s, 8, 600, px.pixelsPerDb), 0.0, kTol);
+    EXPECT_NEAR(m.y(s, 7), 600.0, kTol);
+    EXPECT_NEAR(m.y(s, 8), 0.0, kTol);
 }
 
 TEST_F(GraphWindowTest, ShowFullTraceResetsAZoomedWindow) {
@@ -594,8 +594,9 @@ TEST_F(GraphWindowTest, PointsMapIntoTheSharedWindowWithEachTracesFloorAndOffset
     for (const Case& c : cases) {
         s.level[c.j] = c.level;
         s.verticalOffset = c.offset;
-        EXPECT_NEAR(pointX(*doc, s, c.j, px.pixelsPerKm), c.x, 1e-3) << c.j;
-        EXPECT_NEAR(pointY(*doc, s, c.j, 500, px.pixelsPerDb), c.y, 1e-3) << c.j;
+        const GraphMapping m = graphMapping(*doc, 1000, 500);
+        EXPECT_NEAR(m.x(s, c.j), c.x, 1e-3) << c.j;
+        EXPECT_NEAR(m.y(s, c.j), c.y, 1e-3) << c.j;
     }
 }
 
