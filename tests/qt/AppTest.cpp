@@ -16,6 +16,7 @@
 #include "support/TempDir.h"
 
 #include <QAction>
+#include <QScrollBar>
 #include <QApplication>
 #include <QMdiArea>
 #include <QMenuBar>
@@ -243,6 +244,31 @@ TEST_F(AppTest, WithNoActiveChildTheFramesOwnMenuShows) {
     EXPECT_FALSE(app->router().action(59392)->isChecked());
     app->mainFrame().mdiArea()->setActiveSubWindow(app->mainFrame().frame(CMainFrame::Frame::Event));
     EXPECT_EQ(titles().value(0), QString::fromUtf8("文件(&F)"));
+}
+
+TEST_F(AppTest, ScrollBarsMoveTheGraphWindow) {
+    start();
+    app->openDocumentFile(trace("s.sor", 20000));
+    CQUARLODoc& doc = app->document();
+    CTraceShowView* view = app->traceView();
+    // Zoomed to a tenth of the trace, at its start.
+    doc.kmPerDiv /= 10;
+    doc.viewStartKm = 0;
+    doc.zoomedH = 1;
+    view->graphArea()->repaint();
+    const double pixelKm = 10.0 * doc.kmPerDiv / view->graphArea()->width();
+    view->horizontalBar()->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+    EXPECT_NEAR(doc.viewStartKm, pixelKm, 1e-6);
+    view->horizontalBar()->triggerAction(QAbstractSlider::SliderPageStepAdd);
+    EXPECT_NEAR(doc.viewStartKm, pixelKm + 2 * doc.kmPerDiv, 1e-5);
+    view->horizontalBar()->triggerAction(QAbstractSlider::SliderToMinimum);  // only a hint
+    EXPECT_NEAR(doc.viewStartKm, pixelKm + 2 * doc.kmPerDiv, 1e-5);
+    EXPECT_EQ(app->view(1)->lastHint(), kHintScrolled);
+
+    app->router().run(kCmdShowWholeTrace);
+    EXPECT_EQ(doc.viewStartKm, 0.0f);
+    EXPECT_EQ(doc.zoomedH, 0);
+    EXPECT_EQ(app->view(1)->lastHint(), kHintRedraw);
 }
 
 TEST_F(AppTest, TheOpenDialogPreviewsTheSelectedTrace) {
